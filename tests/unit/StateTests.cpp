@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include "processor/StateReader.h"
+#include "processor/VarnuProcessor.h"
+#include "support/TestHelpers.h"
+
+using namespace testing_support;
+
+namespace
+{
+juce::MemoryBlock saveState (VarnuProcessor& p)
+{
+    juce::MemoryBlock block;
+    p.getStateInformation (block);
+    return block;
+}
+
+std::vector<float> allValues (VarnuProcessor& p)
+{
+    std::vector<float> values;
+    for (auto* param : p.getParameters())
+        values.push_back (param->getValue());
+    return values;
+}
+
+juce::MemoryBlock streamOf (const juce::ValueTree& tree)
+{
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    tree.writeToStream (out);
+    return block;
+}
+} // namespace
+
+TEST (State, FreshInstanceWrites284BytesInTheFrameworkStreamFormat)
+{
+    VarnuProcessor p;
+    const auto bytes = toBytes (saveState (p));
+    ASSERT_EQ (bytes.size(), 284u);
+
+    const unsigned char head[] { 'P', 'A', 'R', 'A', 'M', 'E', 'T', 'E', 'R', 'S', 0, 0, 1, 7 };
+    EXPECT_TRUE (std::equal (std::begin (head), std::end (head), bytes.begin()));
+
+    // First child: "PARAM", two properties, "id" = "bypass" as a string, then "value" 0.0 as a double.
+    const unsigned char firstChild[] { 'P', 'A', 'R', 'A', 'M', 0, 1, 2, 'i', 'd', 0, 1, 8, 5,
+                                       'b', 'y', 'p', 'a', 's', 's', 0, 'v', 'a', 'l', 'u', 'e', 0, 1,
+                                       9,   4,   0,   0,   0,   0,   0, 0,   0,   0,   0 };
+    EXPECT_TRUE (std::equal (std::begin (firstChild), std::end (firstChild), bytes.begin() + 14));
+
+    const auto tree = juce::ValueTree::readFromData (bytes.data(), bytes.size());
+    ASSERT_EQ (tree.getNumChildren(), 7);
+    const char* order[] { "bypass", "character", "flavor", "hpf", "input", "output", "tone" };
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ (tree.getChild (i)["id"].toString(), order[i]);
+}
+
+TEST (State, RoundTripRestoresEveryValueExactlyAndKeepsTheProgram)
+{
+    VarnuProcessor a;
+    a.setCurrentProgram (3);
+    setPlain (a.apvts, "input", -7.31f);
+    setPlain (a.apvts, "bypass", 1.0f);
+    setPlain (a.apvts, "character", 12.3f);
+    const auto saved = saveState (a);
+
+    VarnuProcessor b;
+    b.setCurrentProgram (1);
+    b.setStateInformation (saved.getData(), static_cast<int> (saved.getSize()));
+
+    EXPECT_EQ (allValues (a), allValues (b));
+    for (const char* id : { "character", "flavor", "input", "hpf", "tone", "output", "bypass" })
+        EXPECT_EQ (plainValue (a.apvts, id), plainValue (b.apvts, id)) << id;
+
+    EXPECT_EQ (b.getCurrentProgram(), 1);
+    EXPECT_EQ (toBytes (saveState (b)).size(), toBytes (saved).size());
+}
+
+TEST (State, SavingOverwritesLongerContent)
+{
+    VarnuProcessor p;
+    juce::MemoryBlock block (4096, true);
+    p.getStateInformation (block);
+    EXPECT_EQ (block.getSize(), 284u);
+}
+
+TEST (State, InvalidDataChangesNothing)
+{
+    VarnuProcessor p;
+    setPlain (p.apvts, "tone", 33.0f);
+    const auto before = allValues (p);
+    const auto beforeBytes = toBytes (saveState (p));
+
+    const unsigned char zeroFirst[] { 0, 'P', 'A', 'R', 'A', 'M', 0, 0, 0 };
+    p.setStateInformation (nullptr, 0);
+    p.setStateInformation (zeroFirst, 0);
+    p.setStateInformation (zeroFirst, sizeof (zeroFirst));
+    p.setStateInformation (zeroFirst, -5);
+    p.setStateInformation (nullptr, 100);
+
+    EXPECT_EQ (allValues (p), before);
+    EXPECT_EQ (toBytes (saveState (p)), beforeBytes);
+}
+
+TEST (State, PartialTreesChangeOnlyWhatTheyName)
+{
+    VarnuProcessor p;
+    setPlain (p.apvts, "tone", 33.0f);
+
+    juce::ValueTree partial ("PARAMETERS");
+    partial.appendChild (juce::ValueTree ("PARAM", { { "id", "hpf" }, { "value", 500.0 } }), nullptr);
+    partial.appendChild (juce::ValueTree ("PARAM", { { "id", "flavor" }, { "value", 7.0 } }), nullptr);
+    const auto block = streamOf (partial);
+    p.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+
+    EXPECT_EQ (plainValue (p.apvts, "hpf"), 300.0f);
+    EXPECT_EQ (plainValue (p.apvts, "flavor"), 2.0f);
+    EXPECT_FLOAT_EQ (plainValue (p.apvts, "tone"), 33.0f);
+    EXPECT_EQ (plainValue (p.apvts, "character"), 40.0f);
+}
+
+TEST (State, TreeOfAnotherTypeWithExtraContentIsKeptAndSavedAgain)
+{
+    VarnuProcessor p;
+    juce::ValueTree other ("SOMETHING_ELSE");
+    other.setProperty ("extra", 42, nullptr);
+    other.appendChild (juce::ValueTree ("PARAM", { { "id", "character" }, { "value", 77.0 } }), nullptr);
+    other.appendChild (juce::ValueTree ("NOTE", { { "text", "hello" } }), nullptr);
+    const auto block = streamOf (other);
+    p.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+
+    EXPECT_FLOAT_EQ (plainValue (p.apvts, "character"), 77.0f);
+    const auto saved = saveState (p);
+    const auto again = juce::ValueTree::readFromData (saved.getData(), saved.getSize());
+    EXPECT_EQ (again.getType().toString(), "SOMETHING_ELSE");
+    EXPECT_EQ ((int) again["extra"], 42);
+    EXPECT_TRUE (again.getChildWithName ("NOTE").isValid());
+    EXPECT_EQ (again.getNumChildren(), 8) << "the six unnamed parameters are appended";
+}
+
+TEST (State, TruncatedBlocksRestoreWhatTheyHold)
+{
+    VarnuProcessor source;
+    setPlain (source.apvts, "bypass", 1.0f);
+    setPlain (source.apvts, "character", 90.0f);
+    const auto full = toBytes (saveState (source));
+
+    for (size_t length = 1; length < full.size(); ++length)
+    {
+        VarnuProcessor p;
+        p.setStateInformation (full.data(), static_cast<int> (length));
+        const auto reference = juce::ValueTree::readFromData (full.data(), length);
+        const auto ours = readValueTreeSafely (full.data(), length);
+        ASSERT_TRUE (ours.isEquivalentTo (reference)) << "length " << length;
+    }
+}
+
+TEST (State, CorruptCountsAndDeepNestingAreRefusedWithoutCrashing)
+{
+    // Seven children claimed as 2^31 - 1: the framework's reader would reserve 16 GiB.
+    const unsigned char hugeChildren[] { 'P', 0, 0, 4, 0xff, 0xff, 0xff, 0x7f };
+    // A binary property claiming 2 GiB, and an array claiming 2^31 - 1 entries.
+    const unsigned char hugeBinary[] { 'P', 0, 1, 'b', 0, 4, 0xff, 0xff, 0xff, 0x7f, 8, 1, 2, 3 };
+    const unsigned char hugeArray[] { 'P', 0, 1, 'a', 0, 1, 5, 7, 4, 0xff, 0xff, 0xff, 0x7f, 0 };
+    // Two billion properties in a stream that ends at once.
+    const unsigned char hugeProperties[] { 'P', 0, 4, 0xff, 0xff, 0xff, 0x7f };
+
+    for (auto [data, size] : { std::pair { hugeChildren, sizeof (hugeChildren) },
+                               std::pair { hugeBinary, sizeof (hugeBinary) },
+                               std::pair { hugeArray, sizeof (hugeArray) },
+                               std::pair { hugeProperties, sizeof (hugeProperties) } })
+    {
+        VarnuProcessor p;
+        p.setStateInformation (data, static_cast<int> (size));
+        EXPECT_EQ (plainValue (p.apvts, "character"), 40.0f);
+    }
+
+    const auto binary = readValueTreeSafely (hugeBinary, sizeof (hugeBinary));
+    ASSERT_TRUE (binary.isValid());
+    EXPECT_EQ (binary["b"].getBinaryData()->getSize(), 3u);
+    EXPECT_FALSE (readValueTreeSafely (hugeArray, sizeof (hugeArray)).isValid());
+
+    // A chain of 100 000 nested children would overflow the stack of a recursive reader.
+    juce::MemoryOutputStream deep;
+    for (int i = 0; i < 100000; ++i)
+    {
+        deep.writeString ("N");
+        deep.writeCompressedInt (0);
+        deep.writeCompressedInt (1);
+    }
+    VarnuProcessor p;
+    p.setStateInformation (deep.getData(), static_cast<int> (deep.getDataSize()));
+    EXPECT_EQ (plainValue (p.apvts, "character"), 40.0f);
+    EXPECT_FALSE (readValueTreeSafely (deep.getData(), deep.getDataSize()).isValid());
+}
+
+TEST (State, ReaderMatchesTheFrameworkOnRandomMutationsOfARealState)
+{
+    VarnuProcessor source;
+    const auto original = toBytes (saveState (source));
+    juce::Random random (1234);
+
+    for (int round = 0; round < 3000; ++round)
+    {
+        auto bytes = original;
+        const auto flips = 1 + random.nextInt (6);
+        for (int f = 0; f < flips; ++f)
+        {
+            // Size bytes 3 and 4 would let the framework's own reader reserve gigabytes.
+            auto value = random.nextInt (256);
+            while (value == 3 || value == 4)
+                value = random.nextInt (256);
+            bytes[(size_t) random.nextInt ((int) bytes.size())] = (unsigned char) value;
+        }
+
+        const auto ours = readValueTreeSafely (bytes.data(), bytes.size());
+        const auto reference = juce::ValueTree::readFromData (bytes.data(), bytes.size());
+        ASSERT_TRUE (ours.isEquivalentTo (reference)) << "round " << round;
+    }
+}
