@@ -129,8 +129,25 @@ void VarnuProcessor::setStateInformation (const void* data, int sizeInBytes)
 
     auto tree = readValueTreeSafely (data, static_cast<size_t> (sizeInBytes));
 
-    if (tree.isValid())
-        apvts.replaceState (tree);
+    if (! tree.isValid())
+        return;
+
+    // The framework would reset every parameter the restored tree does not name to its
+    // default; a partial state keeps their present values instead.
+    for (auto* parameter : getParameters())
+    {
+        if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter))
+        {
+            const auto& id = ranged->getParameterID();
+
+            if (! tree.getChildWithProperty ("id", id).isValid())
+                tree.appendChild (juce::ValueTree ("PARAM", { { "id", id },
+                                                              { "value", ranged->convertFrom0to1 (ranged->getValue()) } }),
+                                  nullptr);
+        }
+    }
+
+    apvts.replaceState (tree);
 }
 
 bool VarnuProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const

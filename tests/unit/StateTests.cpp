@@ -159,8 +159,8 @@ TEST (State, CorruptCountsAndDeepNestingAreRefusedWithoutCrashing)
     // Seven children claimed as 2^31 - 1: the framework's reader would reserve 16 GiB.
     const unsigned char hugeChildren[] { 'P', 0, 0, 4, 0xff, 0xff, 0xff, 0x7f };
     // A binary property claiming 2 GiB, and an array claiming 2^31 - 1 entries.
-    const unsigned char hugeBinary[] { 'P', 0, 1, 'b', 0, 4, 0xff, 0xff, 0xff, 0x7f, 8, 1, 2, 3 };
-    const unsigned char hugeArray[] { 'P', 0, 1, 'a', 0, 1, 5, 7, 4, 0xff, 0xff, 0xff, 0x7f, 0 };
+    const unsigned char hugeBinary[] { 'P', 0, 1, 1, 'b', 0, 4, 0xff, 0xff, 0xff, 0x7f, 8, 1, 2, 3 };
+    const unsigned char hugeArray[] { 'P', 0, 1, 1, 'a', 0, 1, 5, 7, 4, 0xff, 0xff, 0xff, 0x7f, 0 };
     // Two billion properties in a stream that ends at once.
     const unsigned char hugeProperties[] { 'P', 0, 4, 0xff, 0xff, 0xff, 0x7f };
 
@@ -176,6 +176,7 @@ TEST (State, CorruptCountsAndDeepNestingAreRefusedWithoutCrashing)
 
     const auto binary = readValueTreeSafely (hugeBinary, sizeof (hugeBinary));
     ASSERT_TRUE (binary.isValid());
+    ASSERT_TRUE (binary["b"].isBinaryData());
     EXPECT_EQ (binary["b"].getBinaryData()->getSize(), 3u);
     EXPECT_FALSE (readValueTreeSafely (hugeArray, sizeof (hugeArray)).isValid());
 
