@@ -131,6 +131,7 @@ fetch_juce() {
         || { cat "$work/unpack.log" >&2; die "dpkg-source could not unpack $dsc"; }
     touch "$juce_dir/.varnu-unpacked"
     rm -rf "$work"
+    rm -f "$deps"/juce_*.orig.tar.*
     log "JUCE unpacked: $juce_dir"
 }
 
