@@ -21,3 +21,17 @@ void processBlock (Biquad& section, float* samples, int numSamples) noexcept
     for (int i = 0; i < numSamples; ++i)
         samples[i] = processSample (section, samples[i]);
 }
+
+void designHighPass (Biquad (&sections)[2], float frequencyHz, double sampleRate) noexcept
+{
+    for (auto& section : sections)
+        designHighPass (section, frequencyHz, sampleRate);
+}
+
+void processBlock (Biquad (&sections)[2], juce::dsp::AudioBlock<float>& block) noexcept
+{
+    const auto numSamples = static_cast<int> (block.getNumSamples());
+
+    for (size_t c = 0; c < block.getNumChannels(); ++c)
+        processBlock (sections[c < 1 ? 0 : 1], block.getChannelPointer (c), numSamples);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <juce_dsp/juce_dsp.h>
+
 /** One second-order section in transposed direct form II, in double precision.
 
     The leading feedback coefficient is normalised to 1. A default section passes its
@@ -33,3 +35,22 @@ inline float processSample (Biquad& s, float sample) noexcept
 
 /** Runs numSamples samples of one channel through the section, in place. */
 void processBlock (Biquad& section, float* samples, int numSamples) noexcept;
+
+/** The high-pass runs only when its control is above this frequency; at and below it the
+    control reads "Off".
+*/
+inline constexpr float highPassOffHz = 21.0f;
+
+/** Whether the high-pass runs for a control value in Hz. */
+inline bool highPassIsOn (float frequencyHz) noexcept
+{
+    return frequencyHz > highPassOffHz;
+}
+
+/** Gives both sections of a channel pair the same high-pass design. */
+void designHighPass (Biquad (&sections)[2], float frequencyHz, double sampleRate) noexcept;
+
+/** Runs the block through the sections in place, channel by channel: channel 0 uses the
+    first section, every further channel the second.
+*/
+void processBlock (Biquad (&sections)[2], juce::dsp::AudioBlock<float>& block) noexcept;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_dsp/juce_dsp.h>
 
 /** State of the linked feed-forward peak compressor with a 6 dB soft knee.
 
@@ -34,3 +35,22 @@ void updateCoefficients (Compressor& compressor) noexcept;
     envelope and gain reduction and recomputes the coefficients from the present times.
 */
 void prepare (Compressor& compressor, double sampleRate) noexcept;
+
+/** Settings for one block: threshold -8 - 20 * character dB, ratio 1.3 + 3.5 * character
+    (at least 1), attack 15 ms and release 160 ms with their coefficients recomputed, the
+    make-up target 4 * character dB and the mix target 1.
+
+    @param character  the character control as a fraction from 0 to 1
+*/
+void setBlockSettings (Compressor& compressor, float character) noexcept;
+
+/** The static curve: the gain reduction in dB (never negative) for a level in dB, with a
+    soft knee 6 dB wide centred on the threshold.
+*/
+float gainReductionDb (float levelDb, float thresholdDb, float ratio) noexcept;
+
+/** Runs the stage over the block in place, sample by sample across the channels: one
+    envelope follows the largest |sample| of all channels and every channel of a sample
+    gets the same gain. Leaves the block's largest gain reduction in gainReductionDb.
+*/
+void process (Compressor& compressor, juce::dsp::AudioBlock<float>& block) noexcept;

@@ -20,3 +20,10 @@ void prepare (ToneEq& t, const juce::dsp::ProcessSpec& spec)
     t.highShelf.prepare (spec);
     t.setTone (0.0f);
 }
+
+void process (ToneEq& t, juce::dsp::AudioBlock<float>& block) noexcept
+{
+    const juce::dsp::ProcessContextReplacing<float> context (block);
+    t.lowShelf.process (context);
+    t.highShelf.process (context);
+}

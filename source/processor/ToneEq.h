@@ -26,3 +26,8 @@ struct ToneEq
     and sets them flat.
 */
 void prepare (ToneEq& toneEq, const juce::dsp::ProcessSpec& spec);
+
+/** Runs the block through the low shelf and then the high shelf, in place; each shelf
+    runs its filter of channel c over channel c.
+*/
+void process (ToneEq& toneEq, juce::dsp::AudioBlock<float>& block) noexcept;

@@ -73,11 +73,6 @@ bool VarnuProcessor::producesMidi() const
     return false;
 }
 
-juce::AudioProcessorEditor* VarnuProcessor::createEditor()
-{
-    return new juce::GenericAudioProcessorEditor (*this);
-}
-
 bool VarnuProcessor::hasEditor() const
 {
     return true;
