@@ -301,6 +301,70 @@ TEST_F (HostedPluginTest, StateRoundTripsIntoASecondInstance)
     }
 }
 
+TEST_F (HostedPluginTest, UnreadableStatesChangeNoParameter)
+{
+    // A project state whose plug-in part is lost or garbled, reaching the plug-in through the
+    // whole host and wrapper path.
+    const std::pair<const char*, float> changes[] {
+        { "Character", 0.9f }, { "Flavor", 1.0f }, { "HPF", 0.5f }, { "Output", 0.2f },
+    };
+    for (const auto& [name, value] : changes)
+        param (name)->setValueNotifyingHost (value);
+
+    const auto before = plugin->getComponentState();
+    const auto parts = ComponentState::split (before);
+    ASSERT_FALSE (parts.wrapperBlock.isEmpty());
+
+    juce::StringArray texts;
+    for (int i = 0; i < 7; ++i)
+        texts.add (plugin->parameters()[i]->getCurrentValueAsText());
+
+    juce::MemoryBlock random (300);
+    juce::Random generator (2024);
+    for (size_t i = 0; i < random.getSize(); ++i)
+        random[i] = (char) (1 + generator.nextInt (255));
+
+    auto zeroFirst = before;
+    zeroFirst[0] = 0;
+
+    struct Case
+    {
+        const char* name;
+        juce::MemoryBlock state;
+        bool savesTheSameBytes;
+    };
+    const Case cases[] {
+        { "empty", {}, true },
+        { "first byte zero", zeroFirst, true },
+        { "the wrapper's block alone", parts.wrapperBlock, true },
+        // Read as some tree that names no parameter, which then stands in the saved state.
+        { "random bytes", random, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        plugin->setComponentState (c.state);
+
+        for (int i = 0; i < 7; ++i)
+            EXPECT_EQ (plugin->parameters()[i]->getCurrentValueAsText(), texts[i]) << i;
+
+        if (c.savesTheSameBytes)
+            EXPECT_EQ (plugin->getComponentState(), before);
+    }
+
+    // The wrapper's block on its own still carries the host bypass to the instance.
+    auto bypassed = ComponentState::split ([&] {
+        auto other = loadPlugin();
+        other->parameters()[7]->setValueNotifyingHost (1.0f);
+        return other->getComponentState();
+    }());
+    plugin->setComponentState (bypassed.wrapperBlock);
+    EXPECT_EQ (plugin->parameters()[7]->getCurrentValueAsText(), "On");
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ (plugin->parameters()[i]->getCurrentValueAsText(), texts[i]) << i;
+}
+
 //==============================================================================
 TEST_F (HostedPluginTest, AcceptsMatchingMonoOrStereoBusesOnly)
 {
