@@ -1,5 +1,7 @@
 #include "processor/StateReader.h"
 
+#include <cstring>
+
 namespace
 {
 // Marker bytes of the framework's var stream format.
@@ -19,6 +21,56 @@ enum : int
 // would; a larger claimed count is corrupt.
 constexpr int maxPaddedArrayEntries = 4096;
 
+// Well-formed UTF-8 as RFC 3629 defines it: shortest forms only, no surrogates, nothing
+// above U+10FFFF.
+bool isWellFormedUtf8 (const char* text, size_t numBytes)
+{
+    const auto* bytes = reinterpret_cast<const juce::uint8*> (text);
+
+    for (size_t i = 0; i < numBytes;)
+    {
+        const auto lead = bytes[i];
+
+        if (lead < 0x80)
+        {
+            ++i;
+            continue;
+        }
+
+        size_t extra = 0;
+        juce::uint32 codePoint = 0, smallest = 0;
+
+        if (lead >= 0xc2 && lead <= 0xdf)
+            extra = 1, codePoint = lead & 0x1fu, smallest = 0x80;
+        else if (lead >= 0xe0 && lead <= 0xef)
+            extra = 2, codePoint = lead & 0x0fu, smallest = 0x800;
+        else if (lead >= 0xf0 && lead <= 0xf4)
+            extra = 3, codePoint = lead & 0x07u, smallest = 0x10000;
+        else
+            return false;
+
+        if (numBytes - i - 1 < extra)
+            return false;
+
+        for (size_t k = 1; k <= extra; ++k)
+        {
+            const auto next = bytes[i + k];
+
+            if ((next & 0xc0) != 0x80)
+                return false;
+
+            codePoint = (codePoint << 6) | (next & 0x3fu);
+        }
+
+        if (codePoint < smallest || codePoint > 0x10ffff || (codePoint >= 0xd800 && codePoint <= 0xdfff))
+            return false;
+
+        i += extra + 1;
+    }
+
+    return true;
+}
+
 class Reader
 {
 public:
@@ -26,7 +78,7 @@ public:
 
     juce::ValueTree readTree (int depth)
     {
-        auto type = in.readString();
+        auto type = readText();
 
         if (type.isEmpty())
             return {};
@@ -49,7 +101,7 @@ public:
             if (in.isExhausted())
                 break;
 
-            auto name = in.readString();
+            auto name = readText();
 
             if (name.isNotEmpty())
             {
@@ -76,6 +128,30 @@ public:
     bool isCorrupt() const noexcept { return corrupt; }
 
 private:
+    // Text up to a zero byte or the end of the data, as the framework's readString gives
+    // it. Text that is not well-formed UTF-8 marks the data corrupt: the framework would
+    // keep it in a string whose length it then misjudges, so that saving the tree again
+    // reads past the string and writes bytes that no longer read back as the same tree.
+    juce::String readText()
+    {
+        const auto* start = static_cast<const char*> (in.getData()) + in.getPosition();
+        const auto remaining = static_cast<size_t> (in.getNumBytesRemaining());
+        const auto length = strnlen (start, remaining);
+        in.skipNextBytes (static_cast<juce::int64> (length < remaining ? length + 1 : length));
+        return checkedText (start, length);
+    }
+
+    juce::String checkedText (const char* start, size_t length)
+    {
+        if (! isWellFormedUtf8 (start, length))
+        {
+            corrupt = true;
+            return {};
+        }
+
+        return juce::String::fromUTF8 (start, static_cast<int> (length));
+    }
+
     juce::var readVar (int depth)
     {
         const auto numBytes = in.readCompressedInt();
@@ -100,7 +176,8 @@ private:
             {
                 juce::MemoryOutputStream text;
                 text.writeFromInputStream (in, numBytes - 1);
-                return text.toUTF8();
+                const auto* start = static_cast<const char*> (text.getData());
+                return checkedText (start, strnlen (start, text.getDataSize()));
             }
 
             case markerBinary:
