@@ -22,7 +22,6 @@ class SpectrumAnalyzer : public juce::Component,
 public:
     static constexpr int fftOrder = 11;
     static constexpr int fftSize = 1 << fftOrder;
-    static constexpr int numBins = fftSize / 2;
 
     /** Builds the analyser on the ring and starts its 33 ms timer. */
     explicit SpectrumAnalyzer (const AnalyzerFifo& fifo);
@@ -35,6 +34,8 @@ public:
 private:
     /** Gives the kit's tests the tick and the displayed levels without a running timer. */
     friend struct SpectrumAnalyzerProbe;
+
+    static constexpr int numBins = fftSize / 2; ///< the displayed lower half of the spectrum
 
     void timerCallback() override;
 
