@@ -3,6 +3,8 @@
 // splices) and of plain random bytes, from a fixed seed so that a failure repeats.
 //
 //   varnu_state_fuzz_loop [RUNS [SEED]]      (VARNU_FUZZ_RUNS and VARNU_FUZZ_SEED also work)
+//
+// It also runs the inputs in tests/fuzz/regressions, which once found faults.
 #include "FuzzTarget.h"
 #include "SeedStates.h"
 
@@ -142,12 +144,25 @@ int main (int argc, char** argv)
         LLVMFuzzerTestOneInput (input.data(), input.size());
     }
 
+    // The inputs that once found faults, kept in tests/fuzz/regressions.
+    int regressions = 0;
+    for (const auto& file : juce::File (VARNU_FUZZ_REGRESSIONS).findChildFiles (juce::File::findFiles, false))
+    {
+        juce::MemoryBlock data;
+        if (file.loadFileAsData (data))
+        {
+            LLVMFuzzerTestOneInput (static_cast<const std::uint8_t*> (data.getData()), data.getSize());
+            ++regressions;
+        }
+    }
+
     // Every seed as it is, and every prefix of one, also run.
     for (const auto& s : seeds)
         for (size_t length = 0; length <= s.size(); ++length)
             LLVMFuzzerTestOneInput (s.data(), length);
 
-    std::printf ("state fuzz: %lld random inputs (seed %lld) and every prefix of %d seed states: no fault\n", runs,
-                 seed, (int) seeds.size());
+    std::printf ("state fuzz: %lld random inputs (seed %lld), %d earlier findings and every prefix of %d seed states: "
+                 "no fault\n",
+                 runs, seed, regressions, (int) seeds.size());
     return 0;
 }

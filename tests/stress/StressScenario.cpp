@@ -511,7 +511,7 @@ private:
 
         setHostBypass (shared, ! shared.hostBypass.load());
 
-        if (shared.hostBypass.load() && random.nextInt (4) != 0)
+        if (shared.hostBypass.load() && random.nextInt (8) != 0)
         {
             waitForBlocks (shared, random.nextInt (20));
             setHostBypass (shared, false);
