@@ -55,10 +55,15 @@ SdkModule::SdkModule (const juce::File& bundle)
         module.reset();
     }
 
-    host = Steinberg::owned (static_cast<Steinberg::FUnknown*> (new Steinberg::Vst::HostApplication()));
+    host = { new Steinberg::Vst::HostApplication(),
+             [] (Steinberg::FUnknown* h) { delete static_cast<Steinberg::Vst::HostApplication*> (h); } };
 }
 
-SdkModule::~SdkModule() = default;
+SdkModule::~SdkModule()
+{
+    // The module's factory may still hold the host context until the module unloads.
+    module.reset();
+}
 
 Steinberg::PFactoryInfo SdkModule::factoryInfo() const
 {

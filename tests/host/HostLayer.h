@@ -116,7 +116,9 @@ public:
 private:
     VST3::Hosting::Module::Ptr module;
     std::string loadError;
-    Steinberg::IPtr<Steinberg::FUnknown> host;
+    // The SDK's HostApplication counts no references (addRef and release do nothing): it is
+    // deleted here, after the module has been unloaded.
+    std::unique_ptr<Steinberg::FUnknown, void (*) (Steinberg::FUnknown*)> host { nullptr, nullptr };
 };
 
 /** Streams the JSON out of a compatibility object (IPluginCompatibility::getCompatibilityJSON);
