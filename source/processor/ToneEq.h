@@ -22,7 +22,7 @@ struct ToneEq
     void setTone (float tone) noexcept;
 };
 
-/** Takes the sample rate, prepares both shelves for the spec (clearing their memories)
+/** Takes the sample rate, prepares both shelves for the processing set-up (clearing their memories)
     and sets them flat.
 */
 void prepare (ToneEq& toneEq, const juce::dsp::ProcessSpec& spec);
