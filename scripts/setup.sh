@@ -33,6 +33,7 @@ packages=(
     zlib1g-dev libpng-dev libjpeg-dev libflac-dev libvorbis-dev libogg-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth fonts-dejavu-core
+    clang-14 libclang-rt-14-dev
 )
 
 install_packages() {
