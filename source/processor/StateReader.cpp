@@ -201,9 +201,13 @@ private:
 
                 juce::Array<juce::var> items;
 
-                for (auto remaining = in.readCompressedInt(); --remaining >= 0 && ! corrupt;)
+                // A negative count reads as an empty array; counting up keeps the
+                // smallest int from wrapping.
+                const auto count = in.readCompressedInt();
+
+                for (int i = 0; i < count && ! corrupt; ++i)
                 {
-                    if (in.isExhausted() && remaining + 1 > maxPaddedArrayEntries)
+                    if (in.isExhausted() && count - i > maxPaddedArrayEntries)
                     {
                         corrupt = true;
                         break;

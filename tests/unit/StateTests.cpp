@@ -183,6 +183,13 @@ TEST (State, CorruptCountsAndDeepNestingAreRefusedWithoutCrashing)
     EXPECT_EQ (binary["b"].getBinaryData()->getSize(), 3u);
     EXPECT_FALSE (readValueTreeSafely (hugeArray, sizeof (hugeArray)).isValid());
 
+    // An array counting the smallest int reads as an empty array, as any negative count does.
+    const unsigned char negativeArray[] { 'P', 0, 1, 1, 'a', 0, 1, 6, 7, 0x84, 0, 0, 0, 0x80 };
+    const auto negative = readValueTreeSafely (negativeArray, sizeof (negativeArray));
+    ASSERT_TRUE (negative.isValid());
+    ASSERT_TRUE (negative["a"].isArray());
+    EXPECT_EQ (negative["a"].getArray()->size(), 0);
+
     // A chain of 100 000 nested children would overflow the stack of a recursive reader.
     juce::MemoryOutputStream deep;
     for (int i = 0; i < 100000; ++i)
