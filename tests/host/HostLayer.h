@@ -14,7 +14,7 @@
       the module boundary.
 
     Everything in here must run on the message thread (the thread that runs the tests, see
-    HostTestMain.cpp), except HostedPlugin::process, which may also run on a thread that stands
+    tests/support/JuceTestMain.cpp), except HostedPlugin::process, which may also run on a thread that stands
     in for the audio thread while the message thread is not using the instance.
 
     Typical use:

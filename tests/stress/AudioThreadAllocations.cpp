@@ -1,34 +1,15 @@
-// Replacements of the C allocator and the global operator new, forwarding to glibc's own
-// entry points. An allocation made on a thread that is marked as inside the audio callback
-// is counted, and its call stack is kept while there is room.
+// Counts the allocations that the replaced allocator (support/ReplacedAllocator.cpp)
+// reports on a thread that is marked as inside the audio callback, and keeps their call
+// stacks while there is room.
 #include "AudioThreadAllocations.h"
+#include "support/ReplacedAllocator.h"
 
 #include <algorithm>
 #include <atomic>
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
- #define VARNU_STRESS_SANITIZED 1
-#elif defined(__has_feature)
- #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-  #define VARNU_STRESS_SANITIZED 1
- #endif
-#endif
+#ifndef VARNU_ALLOCATOR_SANITIZED
 
-#ifndef VARNU_STRESS_SANITIZED
-
- #include <cerrno>
- #include <cstdlib>
  #include <execinfo.h>
- #include <new>
-
-extern "C"
-{
-void* __libc_malloc (size_t);
-void* __libc_calloc (size_t, size_t);
-void* __libc_realloc (void*, size_t);
-void* __libc_memalign (size_t, size_t);
-void __libc_free (void*);
-}
 
 namespace
 {
@@ -65,8 +46,9 @@ bool anyFrameIn (const stress::AllocationStack& stack, const CodeRange* ranges, 
 
     return false;
 }
+} // namespace
 
-inline void noteAllocation() noexcept
+void noteHeapAllocation() noexcept
 {
     if (! inAudioCallback || recording)
         return;
@@ -96,23 +78,6 @@ inline void noteAllocation() noexcept
     if (slot < maxStacks)
         stacks[slot] = stack;
 }
-
-void* allocate (std::size_t size)
-{
-    noteAllocation();
-    if (auto* p = __libc_malloc (size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void* allocateAligned (std::size_t size, std::align_val_t alignment)
-{
-    noteAllocation();
-    if (auto* p = __libc_memalign (static_cast<std::size_t> (alignment), size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-} // namespace
 
 namespace stress
 {
@@ -149,78 +114,6 @@ void prepareAllocationCounting()
     backtrace (frames, 4);
 }
 } // namespace stress
-
-extern "C"
-{
-void* malloc (size_t size)
-{
-    noteAllocation();
-    return __libc_malloc (size);
-}
-
-void* calloc (size_t count, size_t size)
-{
-    noteAllocation();
-    return __libc_calloc (count, size);
-}
-
-void* realloc (void* p, size_t size)
-{
-    noteAllocation();
-    return __libc_realloc (p, size);
-}
-
-void free (void* p)
-{
-    __libc_free (p);
-}
-
-void* memalign (size_t alignment, size_t size)
-{
-    noteAllocation();
-    return __libc_memalign (alignment, size);
-}
-
-void* aligned_alloc (size_t alignment, size_t size)
-{
-    noteAllocation();
-    return __libc_memalign (alignment, size);
-}
-
-int posix_memalign (void** result, size_t alignment, size_t size)
-{
-    noteAllocation();
-    auto* p = __libc_memalign (alignment, size);
-    if (p == nullptr)
-        return ENOMEM;
-    *result = p;
-    return 0;
-}
-}
-
-void* operator new (std::size_t size) { return allocate (size); }
-void* operator new[] (std::size_t size) { return allocate (size); }
-void* operator new (std::size_t size, const std::nothrow_t&) noexcept
-{
-    noteAllocation();
-    return __libc_malloc (size == 0 ? 1 : size);
-}
-void* operator new[] (std::size_t size, const std::nothrow_t&) noexcept
-{
-    noteAllocation();
-    return __libc_malloc (size == 0 ? 1 : size);
-}
-void* operator new (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
-void* operator new[] (std::size_t size, std::align_val_t alignment) { return allocateAligned (size, alignment); }
-
-void operator delete (void* p) noexcept { __libc_free (p); }
-void operator delete[] (void* p) noexcept { __libc_free (p); }
-void operator delete (void* p, std::size_t) noexcept { __libc_free (p); }
-void operator delete[] (void* p, std::size_t) noexcept { __libc_free (p); }
-void operator delete (void* p, std::align_val_t) noexcept { __libc_free (p); }
-void operator delete[] (void* p, std::align_val_t) noexcept { __libc_free (p); }
-void operator delete (void* p, std::size_t, std::align_val_t) noexcept { __libc_free (p); }
-void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { __libc_free (p); }
 
 #else // sanitizer builds: their allocator stays in place and nothing is counted
 

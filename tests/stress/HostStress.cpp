@@ -5,7 +5,6 @@
 #include "HostLayer.h"
 #include "StressScenario.h"
 
-#include <X11/Xlib.h>
 #include <elf.h>
 #include <link.h>
 
@@ -13,15 +12,10 @@
 #include <cstring>
 #include <string>
 
+#include "support/IgnoreXErrors.h" // last: Xlib's macros would clash with the framework's names
+
 namespace
 {
-// Xlib's default error handler ends the process; window managers' optional atoms, absent
-// on a bare X server such as Xvfb, give harmless errors on every window put on the desktop.
-int ignoreXErrors (Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 struct LoadedObject
 {
     std::string path;
@@ -242,7 +236,7 @@ private:
 int main()
 {
     juce::ScopedJuceInitialiser_GUI juce;
-    XSetErrorHandler (ignoreXErrors);
+    ignoreXErrors();
 
     juce::String error;
     auto plugin = qel::host::HostedPlugin::load (qel::host::builtBundle(), error);

@@ -8,20 +8,14 @@
 
 #include "processor/VarnuProcessor.h"
 
-#include <X11/Xlib.h>
 
 #include <cmath>
 #include <cstdio>
 
+#include "support/IgnoreXErrors.h" // last: Xlib's macros would clash with the framework's names
+
 namespace
 {
-// Xlib's default error handler ends the process; window managers' optional atoms, absent
-// on a bare X server such as Xvfb, give harmless errors on every window put on the desktop.
-int ignoreXErrors (Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 class InProcessTarget final : public stress::Target
 {
 public:
@@ -145,7 +139,7 @@ private:
 int main()
 {
     juce::ScopedJuceInitialiser_GUI juce;
-    XSetErrorHandler (ignoreXErrors);
+    ignoreXErrors();
     InProcessTarget target;
     const auto ok = stress::runStress (target, stress::optionsFromEnvironment (10.0), "in-process stress");
     return ok ? 0 : 1;

@@ -4,12 +4,23 @@
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#if VARNU_TEST_IGNORES_X_ERRORS
+ #include "support/IgnoreXErrors.h"
+#endif
+
 namespace
 {
 class JuceEnvironment : public ::testing::Environment
 {
 public:
-    void SetUp() override { juce = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
+    void SetUp() override
+    {
+        juce = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
+#if VARNU_TEST_IGNORES_X_ERRORS
+        ignoreXErrors(); // the host tests put real windows on the desktop
+#endif
+    }
+
     void TearDown() override { juce.reset(); }
 
 private:
