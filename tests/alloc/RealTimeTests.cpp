@@ -3,19 +3,16 @@
 #include "alloc/CountingAllocator.h"
 #include "processor/ParameterLayout.h"
 #include "processor/VarnuProcessor.h"
+#include "support/TestHelpers.h"
 
 #include <cmath>
 #include <vector>
 
+using namespace testing_support;
+
 namespace
 {
 constexpr int preparedSize = 512;
-
-void setPlain (VarnuProcessor& p, const char* id, float plain)
-{
-    auto* parameter = p.apvts.getParameter (id);
-    parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
-}
 
 void fill (juce::AudioBuffer<float>& buffer, int numSamples, int block)
 {
@@ -27,13 +24,13 @@ void fill (juce::AudioBuffer<float>& buffer, int numSamples, int block)
 /** Moves every parameter, as automation would, before block k. */
 void automate (VarnuProcessor& p, int k)
 {
-    setPlain (p, ParameterIds::character, static_cast<float> ((k * 7) % 101));
-    setPlain (p, ParameterIds::flavor, static_cast<float> ((k / 5) % 3));
-    setPlain (p, ParameterIds::input, static_cast<float> ((k * 3) % 49 - 24));
-    setPlain (p, ParameterIds::hpf, (k / 3) % 2 == 0 ? 20.0f : static_cast<float> (22 + (k * 37) % 400));
-    setPlain (p, ParameterIds::tone, static_cast<float> ((k * 11) % 201 - 100));
-    setPlain (p, ParameterIds::output, static_cast<float> ((k * 5) % 37 - 24));
-    setPlain (p, ParameterIds::bypass, (k / 17) % 2 == 0 ? 0.0f : 1.0f);
+    setPlain (p.apvts, ParameterIds::character, static_cast<float> ((k * 7) % 101));
+    setPlain (p.apvts, ParameterIds::flavor, static_cast<float> ((k / 5) % 3));
+    setPlain (p.apvts, ParameterIds::input, static_cast<float> ((k * 3) % 49 - 24));
+    setPlain (p.apvts, ParameterIds::hpf, (k / 3) % 2 == 0 ? 20.0f : static_cast<float> (22 + (k * 37) % 400));
+    setPlain (p.apvts, ParameterIds::tone, static_cast<float> ((k * 11) % 201 - 100));
+    setPlain (p.apvts, ParameterIds::output, static_cast<float> ((k * 5) % 37 - 24));
+    setPlain (p.apvts, ParameterIds::bypass, (k / 17) % 2 == 0 ? 0.0f : 1.0f);
 }
 
 struct Counts

@@ -1,30 +1,12 @@
 #include "SeedStates.h"
 
 #include "processor/VarnuProcessor.h"
+#include "support/TestHelpers.h"
+
+using namespace testing_support;
 
 namespace
 {
-juce::MemoryBlock saveState (VarnuProcessor& processor)
-{
-    juce::MemoryBlock block;
-    processor.getStateInformation (block);
-    return block;
-}
-
-juce::MemoryBlock streamOf (const juce::ValueTree& tree)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    tree.writeToStream (out);
-    return block;
-}
-
-void setPlain (VarnuProcessor& processor, const char* id, float plain)
-{
-    auto* parameter = processor.apvts.getParameter (id);
-    parameter->setValueNotifyingHost (parameter->convertTo0to1 (plain));
-}
-
 juce::ValueTree param (const char* id, const juce::var& value)
 {
     return juce::ValueTree ("PARAM", { { "id", id }, { "value", value } });
@@ -35,8 +17,8 @@ juce::MemoryBlock makeBaselineState()
 {
     VarnuProcessor processor;
     processor.setCurrentProgram (3);
-    setPlain (processor, "input", -3.5f);
-    setPlain (processor, "bypass", 1.0f);
+    setPlain (processor.apvts, "input", -3.5f);
+    setPlain (processor.apvts, "bypass", 1.0f);
     return saveState (processor);
 }
 

@@ -10,6 +10,7 @@
 
 #include "processor/StateReader.h"
 #include "processor/VarnuProcessor.h"
+#include "support/TestHelpers.h"
 
 #include <juce_events/juce_events.h>
 
@@ -17,19 +18,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+using testing_support::saveState;
+
 namespace
 {
 [[noreturn]] void fail (const char* what, const juce::String& detail = {})
 {
     std::fprintf (stderr, "state fuzz: %s %s\n", what, detail.toRawUTF8());
     std::abort();
-}
-
-juce::MemoryBlock saveState (VarnuProcessor& processor)
-{
-    juce::MemoryBlock block;
-    processor.getStateInformation (block);
-    return block;
 }
 
 void restore (VarnuProcessor& processor, const juce::MemoryBlock& block)

@@ -38,6 +38,23 @@ int rampLength (Smoothed ramp)
     return steps;
 }
 
+/** The state a processor saves, as a host would ask for it. */
+inline juce::MemoryBlock saveState (juce::AudioProcessor& processor)
+{
+    juce::MemoryBlock block;
+    processor.getStateInformation (block);
+    return block;
+}
+
+/** The bytes the framework's tree stream format gives for a tree. */
+inline juce::MemoryBlock streamOf (const juce::ValueTree& tree)
+{
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    tree.writeToStream (out);
+    return block;
+}
+
 inline std::vector<unsigned char> toBytes (const juce::MemoryBlock& block)
 {
     const auto* data = static_cast<const unsigned char*> (block.getData());

@@ -11,27 +11,12 @@ using namespace testing_support;
 
 namespace
 {
-juce::MemoryBlock saveState (VarnuProcessor& p)
-{
-    juce::MemoryBlock block;
-    p.getStateInformation (block);
-    return block;
-}
-
 std::vector<float> allValues (VarnuProcessor& p)
 {
     std::vector<float> values;
     for (auto* param : p.getParameters())
         values.push_back (param->getValue());
     return values;
-}
-
-juce::MemoryBlock streamOf (const juce::ValueTree& tree)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    tree.writeToStream (out);
-    return block;
 }
 } // namespace
 
