@@ -38,6 +38,15 @@ void LabeledKnob::resized()
     slider.setBounds (0, captionHeight, width, height - captionHeight);
 }
 
+void LabeledKnob::parentHierarchyChanged()
+{
+    // The slider built its value box during construction, while the knob had no parent,
+    // and copied the colours of the default look-and-feel into it. Joining a parent whose
+    // look-and-feel differs tells the slider nothing, so the box would keep those colours
+    // (a grey outline and white text) instead of its owner's.
+    sendLookAndFeelChange();
+}
+
 void LabeledKnob::applyCaptionStyle()
 {
     label.setFont (monoFont (theme().labelFontSize));

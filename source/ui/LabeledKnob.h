@@ -27,6 +27,9 @@ public:
     /** Puts the caption in the top min(height, 16) pixels and the control below it. */
     void resized() override;
 
+    /** Lets the control rebuild its value box under the look-and-feel of its new parents. */
+    void parentHierarchyChanged() override;
+
 private:
     juce::Slider slider;
     juce::Label label;

@@ -147,6 +147,35 @@ TEST (LabeledKnob, CaptionStyleSurvivesALookAndFeelChange)
     expectCaptionStyle (label);
 }
 
+TEST (LabeledKnob, ValueBoxTakesTheColoursOfTheParentItJoins)
+{
+    StateHolder holder;
+    qel::ui::QelLookAndFeel laf;
+    juce::Component owner;
+    owner.setLookAndFeel (&laf);
+
+    // Built before it has a parent, as an editor builds its knobs, then added.
+    auto knob = std::make_unique<qel::ui::LabeledKnob> (holder.state, "drive", "DRIVE");
+    owner.addAndMakeVisible (*knob);
+
+    const auto valueBox = [&]
+    {
+        for (auto* child : sliderOf (*knob).getChildren())
+            if (auto* label = dynamic_cast<juce::Label*> (child))
+                return label;
+        return static_cast<juce::Label*> (nullptr);
+    };
+
+    ASSERT_NE (valueBox(), nullptr);
+    EXPECT_EQ (valueBox()->findColour (juce::Label::textColourId), qel::ui::theme().text);
+    EXPECT_EQ (valueBox()->findColour (juce::Label::outlineColourId), juce::Colours::transparentBlack);
+    EXPECT_EQ (valueBox()->getText(), "40.0"); // the rebuilt box still shows the bound value
+    expectCaptionStyle (labelOf (*knob));
+
+    knob.reset();
+    owner.setLookAndFeel (nullptr);
+}
+
 TEST (LabeledKnob, UnknownParameterLeavesTheKnobUnbound)
 {
     StateHolder holder;
