@@ -90,7 +90,7 @@ public:
         }
 
         juce::ValueTree tree (type);
-        const auto numProperties = in.readCompressedInt();
+        const auto numProperties = readCompressedInt();
 
         if (numProperties < 0)
             return tree;
@@ -110,7 +110,7 @@ public:
             }
         }
 
-        const auto numChildren = in.readCompressedInt();
+        const auto numChildren = readCompressedInt();
 
         for (int i = 0; i < numChildren && ! corrupt; ++i)
         {
@@ -152,9 +152,30 @@ private:
         return juce::String::fromUTF8 (start, static_cast<int> (length));
     }
 
+    // The framework's compressed int: a size byte (its top bit the sign) and up to four
+    // little-endian bytes; zero when the size byte is out of range or the data ends. Read
+    // here because the framework negates the magnitude as an int, which is undefined for
+    // 0x80000000; here it wraps to the smallest int, as the framework's does in practice.
+    int readCompressedInt()
+    {
+        const auto sizeByte = static_cast<juce::uint8> (in.readByte());
+        const auto numBytes = sizeByte & 0x7f;
+
+        if (sizeByte == 0 || numBytes > 4)
+            return 0;
+
+        char bytes[4] = {};
+
+        if (in.read (bytes, numBytes) != numBytes)
+            return 0;
+
+        const auto magnitude = juce::ByteOrder::littleEndianInt (bytes);
+        return static_cast<int> ((sizeByte & 0x80) != 0 ? 0u - magnitude : magnitude);
+    }
+
     juce::var readVar (int depth)
     {
-        const auto numBytes = in.readCompressedInt();
+        const auto numBytes = readCompressedInt();
 
         if (numBytes <= 0)
             return {};
@@ -203,7 +224,7 @@ private:
 
                 // A negative count reads as an empty array; counting up keeps the
                 // smallest int from wrapping.
-                const auto count = in.readCompressedInt();
+                const auto count = readCompressedInt();
 
                 for (int i = 0; i < count && ! corrupt; ++i)
                 {

@@ -168,12 +168,20 @@ TEST (State, CorruptCountsAndDeepNestingAreRefusedWithoutCrashing)
     EXPECT_EQ (binary["b"].getBinaryData()->getSize(), 3u);
     EXPECT_FALSE (readValueTreeSafely (hugeArray, sizeof (hugeArray)).isValid());
 
-    // An array counting the smallest int reads as an empty array, as any negative count does.
-    const unsigned char negativeArray[] { 'P', 0, 1, 1, 'a', 0, 1, 6, 7, 0x84, 0, 0, 0, 0x80 };
-    const auto negative = readValueTreeSafely (negativeArray, sizeof (negativeArray));
-    ASSERT_TRUE (negative.isValid());
-    ASSERT_TRUE (negative["a"].isArray());
-    EXPECT_EQ (negative["a"].getArray()->size(), 0);
+    // An array counting the smallest int, written as 2^31 or as minus 2^31 (the framework's
+    // own reader negates that as an int, which is undefined), reads as an empty array, as any
+    // negative count does.
+    const unsigned char smallestCount[] { 'P', 0, 1, 1, 'a', 0, 1, 6, 7, 4, 0, 0, 0, 0x80 };
+    const unsigned char negatedSmallestCount[] { 'P', 0, 1, 1, 'a', 0, 1, 6, 7, 0x84, 0, 0, 0, 0x80 };
+
+    for (auto [data, size] : { std::pair { smallestCount, sizeof (smallestCount) },
+                               std::pair { negatedSmallestCount, sizeof (negatedSmallestCount) } })
+    {
+        const auto tree = readValueTreeSafely (data, size);
+        ASSERT_TRUE (tree.isValid());
+        ASSERT_TRUE (tree["a"].isArray());
+        EXPECT_EQ (tree["a"].getArray()->size(), 0);
+    }
 
     // A chain of 100 000 nested children would overflow the stack of a recursive reader.
     juce::MemoryOutputStream deep;
