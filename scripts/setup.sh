@@ -2,8 +2,9 @@
 # Installs everything the build and the tests need on Debian 12 and fetches the
 # JUCE 8.0.6 source tree into the dependency cache.
 #
-#   scripts/setup.sh            packages + JUCE
-#   scripts/setup.sh --juce     JUCE only
+#   scripts/setup.sh              packages + JUCE
+#   scripts/setup.sh --packages   packages only (for a build against a JUCE tree of your own)
+#   scripts/setup.sh --juce       JUCE only
 #
 # Idempotent: packages already present are skipped, and an unpacked JUCE tree is reused.
 set -euo pipefail
@@ -138,6 +139,7 @@ fetch_juce() {
 
 case "${1:-}" in
     --juce) fetch_juce ;;
+    --packages) install_packages ;;
     "") install_packages; fetch_juce ;;
-    *) die "usage: $0 [--juce]" ;;
+    *) die "usage: $0 [--packages | --juce]" ;;
 esac

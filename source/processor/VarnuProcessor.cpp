@@ -5,8 +5,10 @@
 #include "processor/ParameterLayout.h"
 #include "processor/StateReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 VarnuProcessor::VarnuProcessor()
     : juce::AudioProcessor (BusesProperties()
@@ -277,19 +279,23 @@ void VarnuProcessor::setStateInformation (const void* data, int sizeInBytes)
     }
 
     // The framework would reset every parameter the restored tree does not name to its
-    // default; a partial state keeps their present values instead.
-    for (auto* parameter : getParameters())
-    {
-        if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter))
-        {
-            const auto& id = ranged->getParameterID();
+    // default; a partial state keeps their present values instead. Their children go where
+    // the framework would append them itself, in its own parameter order (sorted by ID), so
+    // that the next save lists them as the framework's restore would.
+    std::vector<juce::RangedAudioParameter*> unnamed;
 
-            if (! tree.getChildWithProperty ("id", id).isValid())
-                tree.appendChild (juce::ValueTree ("PARAM", { { "id", id },
-                                                              { "value", ranged->convertFrom0to1 (ranged->getValue()) } }),
-                                  nullptr);
-        }
-    }
+    for (auto* parameter : getParameters())
+        if (auto* ranged = dynamic_cast<juce::RangedAudioParameter*> (parameter))
+            if (! tree.getChildWithProperty ("id", ranged->getParameterID()).isValid())
+                unnamed.push_back (ranged);
+
+    std::sort (unnamed.begin(), unnamed.end(), [] (const auto* a, const auto* b)
+               { return a->getParameterID().compare (b->getParameterID()) < 0; });
+
+    for (auto* ranged : unnamed)
+        tree.appendChild (juce::ValueTree ("PARAM", { { "id", ranged->getParameterID() },
+                                                      { "value", ranged->convertFrom0to1 (ranged->getValue()) } }),
+                          nullptr);
 
     apvts.replaceState (tree);
 }

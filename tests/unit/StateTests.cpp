@@ -106,6 +106,46 @@ TEST (State, PartialTreesChangeOnlyWhatTheyName)
     EXPECT_EQ (plainValue (p.apvts, "character"), 40.0f);
 }
 
+TEST (State, PartialRestoreAppendsTheUnnamedParametersSortedById)
+{
+    // The framework appends a child for each parameter a restored tree does not name, in its
+    // own parameter order; the next save lists the named ones first, as restored, then those.
+    struct Case
+    {
+        std::vector<const char*> named;
+        std::vector<const char*> savedOrder;
+    };
+
+    const Case cases[] = {
+        { { "character" }, { "character", "bypass", "flavor", "hpf", "input", "output", "tone" } },
+        { { "tone", "bypass" }, { "tone", "bypass", "character", "flavor", "hpf", "input", "output" } },
+        { { "output", "hpf", "character" }, { "output", "hpf", "character", "bypass", "flavor", "input", "tone" } },
+    };
+
+    for (const auto& c : cases)
+    {
+        VarnuProcessor p;
+        setPlain (p.apvts, "input", -6.0f);
+
+        juce::ValueTree partial ("PARAMETERS");
+        for (const auto* id : c.named)
+            partial.appendChild (juce::ValueTree ("PARAM", { { "id", id }, { "value", 1.0 } }), nullptr);
+        const auto block = streamOf (partial);
+        p.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+
+        const auto saved = saveState (p);
+        const auto again = juce::ValueTree::readFromData (saved.getData(), saved.getSize());
+        std::vector<juce::String> order;
+        for (const auto& child : again)
+            order.push_back (child["id"].toString());
+
+        EXPECT_EQ (order, std::vector<juce::String> (c.savedOrder.begin(), c.savedOrder.end()))
+            << "named first: " << c.named.front();
+        EXPECT_FLOAT_EQ (static_cast<float> (again.getChildWithProperty ("id", "input")["value"]), -6.0f)
+            << "unnamed parameters keep their values";
+    }
+}
+
 TEST (State, TreeOfAnotherTypeWithExtraContentIsKeptAndSavedAgain)
 {
     VarnuProcessor p;
